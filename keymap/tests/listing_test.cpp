@@ -83,3 +83,17 @@ TEST(Listing, DefaultDatabaseName)
 }
 
 }  // namespace
+
+namespace {
+
+// The bundled sample is made by mksample; a change to either shows here.
+TEST(Samples, DatabaseIsWhatMksampleWrites)
+{
+    testkit::TempDir dir;
+    auto r = testkit::run({MKSAMPLE, dir.file("db")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(testkit::read_file(dir.file("db")),
+              testkit::read_file(std::string(SAMPLES_DIR) + "/xtkeymap_DB"));
+}
+
+}  // namespace

@@ -105,13 +105,15 @@ struct Command {
 };
 
 constexpr Command commands[] = {
-    {[](const Options& o) { return o.analyze; }, nullptr},
+    {[](const Options& o) { return o.analyze; },
+     [](const Options& o) { return analyze_file(o.database); }},
     {[](const Options& o) { return o.dump_keymap; }, nullptr},
     {[](const Options& o) { return o.dump_modmap; }, nullptr},
     {[](const Options& o) { return o.dump_details; }, nullptr},
     {[](const Options& o) { return o.list_mode != 0; },
      [](const Options& o) { return list_contents(o.database, o.list_mode == 1 ? 1 : 0); }},
-    {[](const Options& o) { return o.name_table; }, nullptr},
+    {[](const Options& o) { return o.name_table; },
+     [](const Options& o) { return add_to_name_table(o.database, o.names_file); }},
     {[](const Options& o) { return o.add_modmap; }, nullptr},
     {[](const Options& o) { return o.add_keymap; }, nullptr},
     {[](const Options& o) { return o.add_details; }, nullptr},

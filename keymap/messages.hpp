@@ -54,4 +54,39 @@ inline constexpr char database_index_heading[] =
     "\n\n===================== Database Index ===================\n";
 inline constexpr char directory_line[] = "Kid = %5d,  offset = %6d,  size = %d\n";
 
+// Analysis and the key device limits
+inline constexpr char analyze[] = "Analyze %s\n";
+inline constexpr char analyze_old_style[] = "Old style keymap database\n";
+inline constexpr char ids_without_keymaps[] = "\nIDs in name table that have no keymaps\n";
+inline constexpr char id_without_keymap[] = "    %5d : %s\n";
+inline constexpr char devices_without_name[] = "Key devices with no name (listed by ID):\n";
+inline constexpr char device_without_name[] = "    %5d\n";
+inline constexpr char mismatched_keycodes[] = "\nKey devices with mismatched min/max keycodes:\n";
+inline constexpr char mismatched_device[] = "    \"%s\"\n";
+inline constexpr char devices_without_modmap[] = "Key devices with no modmap:\n";
+inline constexpr char device_missing_modmap[] = "    %s:  missing: %s\n";
+inline constexpr char device_without_modmap[] = "    %s\n";
+inline constexpr char cross_checks[] = "Modmap, key device name table cross checks:\n";
+inline constexpr char min_out_of_range[] = "Key device \"%s\":  min keycode (%d) out of range [0,255]!\n";
+inline constexpr char min_below_8[] = "Key device \"%s\":  min keycode (%d) is less than 8!\n";
+inline constexpr char max_out_of_range[] = "Key device \"%s\":  max keycode (%d) out of range (%d,255]!\n";
+inline constexpr char columns_out_of_range[] = "Key device \"%s\":  columns (%d) out of range [1,8]!\n";
+
+// Rewriting
+inline constexpr char cant_create[] = "Unable to create the file %s";
+inline constexpr char cant_write[] = "Unable to write the file %s\n";
+inline constexpr char database_too_large[] = "Unable to write the file %s: database too large\n";
+inline constexpr char write_all_malloc[] = "write_all():  malloc error!\n";
+
+// Key device names
+inline constexpr char could_not_open[] = "Could not open \"%s\"!\n";
+inline constexpr char syntax_error[] = "%s\n****Syntax error\n";
+inline constexpr char cant_calculate_max[] =
+    "Key device \"%s\":  Info doesn't exist to calculate max keycode!\n";
+inline constexpr char info_differs[] = "\"%s\": New info is different from existing info.\n";
+inline constexpr char info_replaces[] = "       New info will replace old.\n";
+inline constexpr char name_given_twice[] = "Key device \"%s\":  named more than once in \"%s\"!\n";
+inline constexpr char names_out_of_memory[] = "add_to_name_table():  Out of memory!  No changes.\n";
+inline constexpr char names_not_updated[] = "Errors, key device name table not updated.\n";
+
 }  // namespace msg

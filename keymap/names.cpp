@@ -1,6 +1,7 @@
 // -n: adds key device names to the name table and changes existing ones.
 #include "commands.hpp"
 #include "database.hpp"
+#include "fileptr.hpp"
 #include "messages.hpp"
 #include "rewrite.hpp"
 #include "source.hpp"
@@ -8,15 +9,10 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <memory>
 #include <new>
 #include <vector>
 
 namespace {
-
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
 
 // One line of the name list: "name kid modmap min max columns".
 bool scan_name_line(const char* line, KeyDeviceNameEntry& r)
@@ -60,7 +56,7 @@ int add_to_name_table(const char* database, const char* source)
 {
     if (!load_for_change(database, false))
         return 0;
-    std::unique_ptr<std::FILE, FileCloser> in(std::fopen(source, "r"));
+    FilePtr in(std::fopen(source, "r"));
     if (!in) {
         std::printf(msg::could_not_open, source);
         return 0;

@@ -1,12 +1,12 @@
 #include "rewrite.hpp"
 
 #include "bytes.hpp"
+#include "fileptr.hpp"
 #include "messages.hpp"
 
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
 #include <new>
 #include <string>
 #include <sys/stat.h>
@@ -149,10 +149,6 @@ struct Block {
     const KeytableHeaderEntry* old = nullptr;         // copied from keysym_file
 };
 
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-
 bool copy_old_block(std::FILE* out, const KeytableHeaderEntry& e)
 {
     if (!keysym_file || std::fseek(keysym_file, e.offset, SEEK_SET) != 0)
@@ -263,7 +259,7 @@ int write_all(const char* db_name, std::span<const KeyDeviceNameEntry> new_names
     const mode_t mask = umask(0);
     umask(mask);
     fchmod(fd, 0666 & ~mask);  // the mode a plainly created file would get
-    std::unique_ptr<std::FILE, FileCloser> out(fdopen(fd, "wb"));
+    FilePtr out(fdopen(fd, "wb"));
     if (!out) {
         close(fd);
         unlink(temp.c_str());

@@ -2,7 +2,6 @@
 // line, exit status 1, and nothing is written.
 #include "fixtures.hpp"
 
-#include <dirent.h>
 #include <gtest/gtest.h>
 
 using fixtures::kbdtool;
@@ -141,18 +140,6 @@ const DamageCase damage_cases[] = {
      "\"db\" is damaged: a name in the details table has no terminating NUL!\n"},
 };
 
-std::vector<std::string> files_in(const std::string& dir)
-{
-    std::vector<std::string> names;
-    if (DIR* d = opendir(dir.c_str())) {
-        while (dirent* e = readdir(d))
-            if (e->d_name[0] != '.')
-                names.push_back(e->d_name);
-        closedir(d);
-    }
-    return names;
-}
-
 void PrintTo(const DamageCase& c, std::ostream* os) { *os << c.what; }
 
 class Damaged : public ::testing::TestWithParam<DamageCase> {};
@@ -169,7 +156,7 @@ TEST_P(Damaged, RefusedWithOneLine)
         EXPECT_EQ(r.out, std::string("Contents of db:\n") + c.message) << flag;
         EXPECT_EQ(r.signal, 0);
     }
-    EXPECT_EQ(files_in(dir.path()), std::vector<std::string>{"db"});
+    EXPECT_EQ(fixtures::files_in(dir.path()), std::vector<std::string>{"db"});
     EXPECT_EQ(testkit::read_file(dir.file("db")), img);
 }
 

@@ -1,5 +1,8 @@
 #include "fixtures.hpp"
 
+#include <algorithm>
+#include <dirent.h>
+
 namespace fixtures {
 
 dbw::Database several_devices()
@@ -42,6 +45,19 @@ testkit::RunResult kbdtool(const testkit::TempDir& dir, std::vector<std::string>
 std::string golden(const std::string& name)
 {
     return testkit::read_file(std::string(GOLDEN_DIR) + "/" + name);
+}
+
+std::vector<std::string> files_in(const std::string& dir)
+{
+    std::vector<std::string> names;
+    if (DIR* d = opendir(dir.c_str())) {
+        while (dirent* e = readdir(d))
+            if (e->d_name[0] != '.')
+                names.push_back(e->d_name);
+        closedir(d);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 }  // namespace fixtures

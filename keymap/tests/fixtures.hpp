@@ -22,4 +22,7 @@ testkit::RunResult kbdtool(const testkit::TempDir& dir, std::vector<std::string>
 
 std::string golden(const std::string& name);
 
+// The names in a directory, sorted, without dot files.
+std::vector<std::string> files_in(const std::string& dir);
+
 }  // namespace fixtures

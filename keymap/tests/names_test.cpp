@@ -1,26 +1,12 @@
 // -n: the name list, the messages, and the exact bytes of the new file.
 #include "fixtures.hpp"
 
-#include <dirent.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 using fixtures::kbdtool;
 
 namespace {
-
-std::vector<std::string> files_in(const testkit::TempDir& dir)
-{
-    std::vector<std::string> names;
-    if (DIR* d = opendir(dir.path().c_str())) {
-        while (dirent* e = readdir(d))
-            if (e->d_name[0] != '.')
-                names.push_back(e->d_name);
-        closedir(d);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 // Runs -n with the source on a database image; checks that the database
 // itself was left alone.
@@ -165,7 +151,7 @@ TEST_P(NamesError, NothingIsWritten)
     auto run = run_names(c.make().image(), c.source);
     EXPECT_EQ(run->result.out, c.output + "Errors, key device name table not updated.\n");
     EXPECT_EQ(run->result.status, 1);
-    EXPECT_EQ(files_in(run->dir), (std::vector<std::string>{"db", "src"}));
+    EXPECT_EQ(fixtures::files_in(run->dir.path()), (std::vector<std::string>{"db", "src"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -233,7 +219,7 @@ TEST(Names, WriteFailureLeavesNoNewFile)
                           o);
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "Unable to write the file db.new\n");
-    EXPECT_EQ(files_in(dir), (std::vector<std::string>{"db", "src"}));
+    EXPECT_EQ(fixtures::files_in(dir.path()), (std::vector<std::string>{"db", "src"}));
 }
 
 TEST(Names, NewFileThatCannotBeCreated)
@@ -246,7 +232,7 @@ TEST(Names, NewFileThatCannotBeCreated)
     auto r = kbdtool(dir, {"-k", "db", "-n", "src"});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "Unable to create the file db.new");
-    EXPECT_EQ(files_in(dir), (std::vector<std::string>{"db", "db.new", "src"}));
+    EXPECT_EQ(fixtures::files_in(dir.path()), (std::vector<std::string>{"db", "db.new", "src"}));
 }
 
 }  // namespace

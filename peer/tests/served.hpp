@@ -1,0 +1,62 @@
+// Runs a peer's service loop in a forked child on one end of a socket pair,
+// so that the ways a connection ends (exit statuses, messages on standard
+// error) can be seen from the test. The child is always reaped.
+#pragma once
+
+#include "codes.hpp"
+#include "connection.hpp"
+
+#include <chrono>
+#include <initializer_list>
+#include <ostream>
+#include <string>
+#include <sys/types.h>
+
+namespace peertest {
+
+// The child's status when the service loop returned instead of exiting.
+inline constexpr int kReturned = 99;
+
+struct Ending {
+    int status = -1;  // exit status; -1 when killed
+    int signal = 0;
+    bool timed_out = false;
+    std::string err;  // standard error with the elapsed-time prefixes removed
+    std::string raw_err;
+};
+
+class ServedPeer {
+public:
+    // The child serves with table, verbose as given, and ends with
+    // kReturned if the loop returns.
+    explicit ServedPeer(const CodeTable& table, bool verbose = true);
+    ~ServedPeer();
+    ServedPeer(const ServedPeer&) = delete;
+    ServedPeer& operator=(const ServedPeer&) = delete;
+
+    // The client's end of the connection, owned by the returned object.
+    peerclient::Connection connect(peerclient::ByteOrder order);
+    // The connection's descriptor number inside the child.
+    int server_fd() const { return server_fd_; }
+    // Waits for the child to end; the client's end should be closed or done.
+    Ending wait(std::chrono::milliseconds limit = std::chrono::seconds(10));
+
+private:
+    pid_t pid_ = -1;
+    int client_fd_ = -1;
+    int server_fd_ = -1;
+    int err_fd_ = -1;
+};
+
+// A table with the connection request and the given families.
+CodeTable table_with(std::initializer_list<OperationFamily> families);
+
+}  // namespace peertest
+
+namespace peerclient {
+// Names the byte order in test output.
+inline void PrintTo(ByteOrder order, std::ostream* out)
+{
+    *out << order_name(order);
+}
+}  // namespace peerclient

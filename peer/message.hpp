@@ -38,7 +38,6 @@ public:
     std::uint32_t word(std::size_t offset) const { return get<std::uint32_t>(offset); }
     std::int32_t sword(std::size_t offset) const { return static_cast<std::int32_t>(word(offset)); }
     void set_word(std::size_t offset, std::uint32_t value) { put(offset, value); }
-    void set_word(std::size_t offset, std::int32_t value) { put(offset, static_cast<std::uint32_t>(value)); }
 
     // The NUL-terminated string at offset; past the end, the empty string.
     const char* string_at(std::size_t offset) const

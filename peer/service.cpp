@@ -59,13 +59,13 @@ void read_request(int fd, PeerRequest& request, const CodeTable& table)
         SwapRequest(request, table);
 }
 
-void connect(int, PeerRequest& request, PeerReply& reply)
+void answer_connection(int, PeerRequest& request, PeerReply& reply)
 {
     Verbose(msg::request_connection);
     if (request.word(4) != PEER_MAGIC) {
         Verbose(msg::swapping);
         swaprequest = 1;
-        SwapRequest(request);
+        SwapRequest(request, kProtocolCodes);
     }
     if (request.word(4) != PEER_MAGIC || request.word(8) > kNewestVersion ||
         request.length() != kConnectionSize)
@@ -76,7 +76,7 @@ void connect(int, PeerRequest& request, PeerReply& reply)
     reply.set_word(12, request.word(12) + 1);
 }
 
-constexpr OperationEntry kConnectionOperations[] = {{REQ_CONNECTION, connect}};
+constexpr OperationEntry kConnectionOperations[] = {{REQ_CONNECTION, answer_connection}};
 
 }  // namespace
 

@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <sys/mman.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
@@ -49,31 +51,60 @@ std::string without_elapsed(const std::string& text)
     return kept;
 }
 
+// A listening loopback TCP socket on a port the system chooses.
+int listen_loopback(std::uint16_t& port)
+{
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof address;
+    if (fd < 0 || bind(fd, reinterpret_cast<sockaddr*>(&address), size) != 0 || listen(fd, 1) != 0 ||
+        getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size) != 0)
+        throw std::runtime_error("loopback listener");
+    port = ntohs(address.sin_port);
+    return fd;
+}
+
 }  // namespace
 
-ServedPeer::ServedPeer(const CodeTable& table, bool verbose_mode)
+ServedPeer::ServedPeer(const CodeTable& table, bool verbose_mode, Transport transport)
 {
-    int pair[2];
-    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0)
-        throw std::runtime_error("socketpair");
     // A file rather than a pipe: a chatty child can never block on it.
     err_fd_ = memfd_create("peer-stderr", MFD_CLOEXEC);
     if (err_fd_ < 0)
         throw std::runtime_error("memfd_create");
-    client_fd_ = pair[0];
-    server_fd_ = pair[1];
+    std::uint16_t port = 0;
+    if (transport == Transport::socket_pair) {
+        int pair[2];
+        if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0)
+            throw std::runtime_error("socketpair");
+        client_fd_ = pair[0];
+        server_fd_ = pair[1];
+    } else {
+        server_fd_ = listen_loopback(port);  // the connection takes its number
+    }
     std::fflush(nullptr);
     pid_ = fork();
     if (pid_ < 0)
         throw std::runtime_error("fork");
     if (pid_ == 0) {
         alarm(20);  // nothing a test does takes this long
-        ::close(client_fd_);
+        if (client_fd_ >= 0)
+            ::close(client_fd_);
+        if (transport == Transport::loopback_tcp) {
+            const int connection = accept(server_fd_, nullptr, nullptr);
+            if (connection < 0 || dup2(connection, server_fd_) < 0)
+                std::exit(kReturned + 1);
+            ::close(connection);
+        }
         dup2(err_fd_, 2);
         verbose = verbose_mode ? 1 : 0;
         ServicePeer(server_fd_, table);
         std::exit(kReturned);
     }
+    if (transport == Transport::loopback_tcp)
+        client_fd_ = peerclient::dial_loopback(port);
     ::close(server_fd_);
 }
 

@@ -1,5 +1,5 @@
-// Runs a peer's service loop in a forked child on one end of a socket pair,
-// so that the ways a connection ends (exit statuses, messages on standard
+// Runs a peer's service loop in a forked child on one end of a socket pair
+// or of a loopback TCP connection, so that the ways a connection ends (exit statuses, messages on standard
 // error) can be seen from the test. The child is always reaped.
 #pragma once
 
@@ -25,11 +25,14 @@ struct Ending {
     std::string raw_err;
 };
 
+enum class Transport { socket_pair, loopback_tcp };
+
 class ServedPeer {
 public:
     // The child serves with table, verbose as given, and ends with
     // kReturned if the loop returns.
-    explicit ServedPeer(const CodeTable& table, bool verbose = true);
+    explicit ServedPeer(const CodeTable& table, bool verbose = true,
+                        Transport transport = Transport::socket_pair);
     ~ServedPeer();
     ServedPeer(const ServedPeer&) = delete;
     ServedPeer& operator=(const ServedPeer&) = delete;

@@ -79,6 +79,18 @@ TEST_P(Service, LaterRequestsAndRepliesAreConverted)
     EXPECT_EQ(client.call(req::stat(order(), "a/b")).status(), (Status{4 + 4, 3}));
 }
 
+TEST_P(Service, ServesOverLoopbackTcp)
+{
+    ServedPeer peer(peertest::test_table(), true, peertest::Transport::loopback_tcp);
+    Connection client = peer.connect(order());
+    EXPECT_EQ(client.handshake(2, 41).cookie, 42u);
+    EXPECT_EQ(client.call(req::kill(order(), 5, 6)).status(), (Status{6, 5}));
+    client.close();
+    const Ending end = peer.wait();
+    EXPECT_EQ(end.status, 0);
+    EXPECT_EQ(end.err, expected("Request: Connection\n{swap}Nothing there EOF ({fd})\n", peer));
+}
+
 TEST_P(Service, HeaderOnlyAndUnterminatedRequestsStayInsideThemselves)
 {
     ServedPeer peer(peertest::test_table());

@@ -47,6 +47,13 @@ struct Pipe {
         _exit(126);
     for (const auto& e : opts.env)
         putenv(const_cast<char*>(e.c_str()));
+    exec_or_exit(argv);
+}
+
+}  // namespace
+
+void exec_or_exit(const std::vector<std::string>& argv)
+{
     std::vector<char*> args;
     for (const auto& a : argv)
         args.push_back(const_cast<char*>(a.c_str()));
@@ -54,8 +61,6 @@ struct Pipe {
     execv(args[0], args.data());
     _exit(127);
 }
-
-}  // namespace
 
 RunResult run(const std::vector<std::string>& argv, const RunOptions& opts)
 {

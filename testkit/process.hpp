@@ -24,6 +24,10 @@ struct RunResult {
     std::string err;
 };
 
+// For a forked child: executes argv (argv[0] is the path, no PATH search),
+// or exits with status 127 when that fails.
+[[noreturn]] void exec_or_exit(const std::vector<std::string>& argv);
+
 // argv[0] is the program path; it is executed directly (no PATH search).
 RunResult run(const std::vector<std::string>& argv, const RunOptions& opts = {});
 

@@ -41,12 +41,7 @@ std::runtime_error sys_error(const std::string& what)
         _exit(126);
     if (dup2(err_fd, 2) < 0)
         _exit(126);
-    std::vector<char*> args;
-    for (const auto& a : argv)
-        args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    execv(args[0], args.data());
-    _exit(127);
+    testkit::exec_or_exit(argv);
 }
 
 }  // namespace

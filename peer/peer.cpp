@@ -1,7 +1,6 @@
-#include <cstdio>
+#include "listener.hpp"
 
-int main()
+int main(int argc, char* argv[])
 {
-    std::fputs("usage: peer [options] client-arguments\n", stderr);
-    return 1;
+    PeerMain(argc, argv);
 }

@@ -3,6 +3,7 @@
 #include "diagnostics.hpp"
 #include "launchmessages.hpp"
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 
@@ -19,19 +20,16 @@ namespace {
 
 // "-t" takes what a "%d" conversion reads: leading white space, a sign and
 // at least one digit; anything after the number is ignored. A number beyond
-// int is held at its limit.
-std::optional<int> scan_seconds(std::string_view text)
+// int is held at its limit. False when there is no number.
+bool set_seconds(std::string_view text)
 {
     const std::string copy(text);
     char* end = nullptr;
     const long value = std::strtol(copy.c_str(), &end, 10);
     if (end == copy.c_str())
-        return std::nullopt;
-    if (value > INT_MAX)
-        return INT_MAX;
-    if (value < INT_MIN)
-        return INT_MIN;
-    return static_cast<int>(value);
+        return false;
+    timeout = static_cast<int>(std::clamp<long>(value, INT_MIN, INT_MAX));
+    return true;
 }
 
 struct OptionForm {
@@ -42,23 +40,19 @@ struct OptionForm {
 };
 
 // Tried in this order; the first form that fits applies.
+// clang-format off
 constexpr OptionForm kOptionForms[] = {
-    {"-v", true, [](std::string_view) { verbose = 1; return true; }},
-    {"-d", true, [](std::string_view) { pdaemon = 1; return true; }},
-    {"-fs", true, [](std::string_view) { failsafe = 1; return true; }},
-    {"-nfs", true, [](std::string_view) { failsafe = 0; return true; }},
-    {"-t", false,
-     [](std::string_view value) {
-         const std::optional<int> seconds = scan_seconds(value);
-         if (seconds)
-             timeout = *seconds;
-         return seconds.has_value();
-     }},
-    {"-r", false, [](std::string_view value) { remote_shell_commands[0] = value; return true; }},
-    {"-p", false, [](std::string_view value) { addToPath[0] = value; return true; }},
-    {"-c", false, [](std::string_view value) { termCmd = value; return true; }},
-    {"-h", false, [](std::string_view value) { terminalName = value; return true; }},
+    {"-v",   true,  [](std::string_view) { verbose = 1; return true; }},
+    {"-d",   true,  [](std::string_view) { pdaemon = 1; return true; }},
+    {"-fs",  true,  [](std::string_view) { failsafe = 1; return true; }},
+    {"-nfs", true,  [](std::string_view) { failsafe = 0; return true; }},
+    {"-t",   false, set_seconds},
+    {"-r",   false, [](std::string_view value) { remote_shell_commands[0] = value; return true; }},
+    {"-p",   false, [](std::string_view value) { addToPath[0] = value; return true; }},
+    {"-c",   false, [](std::string_view value) { termCmd = value; return true; }},
+    {"-h",   false, [](std::string_view value) { terminalName = value; return true; }},
 };
+// clang-format on
 
 bool apply_option(std::string_view word)
 {

@@ -9,9 +9,9 @@
 #include <string_view>
 #include <vector>
 
-extern int pdaemon;                    // -d: only listen, print the port, serve whoever connects
-extern int timeout;                    // -t: seconds to wait for the client's connection
-extern int failsafe;                   // -fs/-nfs: the host-based fallback is allowed
+extern int pdaemon;                              // -d: only listen, print the port, serve whoever connects
+extern int timeout;                              // -t: seconds to wait for the client's connection
+extern int failsafe;                             // -fs/-nfs: the host-based fallback is allowed
 extern std::optional<std::string> termCmd;       // -c: client command name, used unchanged
 extern std::optional<std::string> terminalName;  // -h: terminal instead of the display's host
 // Directories added to PATH for the host-based client (slot 0 from -p) and

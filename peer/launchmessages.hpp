@@ -21,8 +21,8 @@ inline constexpr char listen_failed[] = "listen failed";
 inline constexpr char port_line[] = "port = %d\n";  // standard output, daemon mode
 
 // Remote start and fallback
-inline constexpr char sending_command[] = "sending command";      // perror
-inline constexpr char reading_rcmd[] = "reading rcmd data";       // perror
+inline constexpr char sending_command[] = "sending command";  // perror
+inline constexpr char reading_rcmd[] = "reading rcmd data";   // perror
 inline constexpr char shell_exec_failed[] = "%s: cannot run the remote shell for %s: %s\n";
 inline constexpr char host_based[] = "Attemting to start host based %s\n";
 inline constexpr char also_failed[] = "  it also failed.\n";
@@ -33,8 +33,8 @@ inline constexpr char accept_failed[] = "Error attempting to connect to %s on %s
 inline constexpr char any_host[] = "any host";  // the terminal of a daemon, which has none
 inline constexpr char handling[] = "Handling connection for peer %d\n";
 inline constexpr char unexpected_host[] = "Response from unexpected host.\n";
-inline constexpr char keepalive_failed[] = "couldn't set keepalive";   // perror
-inline constexpr char nodelay_failed[] = "couldn't set tcp_nodelay";   // perror
+inline constexpr char keepalive_failed[] = "couldn't set keepalive";  // perror
+inline constexpr char nodelay_failed[] = "couldn't set tcp_nodelay";  // perror
 inline constexpr char accepted[] = "Accepted connection from peer.\n";
 inline constexpr char start_servicing[] = "Start servicing peer(%d)\n";
 inline constexpr char servicing_complete[] = "Servicing peer(%d) complete\n";

@@ -215,7 +215,8 @@ void PeerMain(int argc, const char* const argv[])
     try {
         client.words.reserve(static_cast<std::size_t>(argc) + 1);
         client.shell.reserve(static_cast<std::size_t>(argc) + 3);
-    } catch (const std::bad_alloc&) {
+    }
+    catch (const std::bad_alloc&) {
         Error(msg::no_argument_block);
         std::exit(1);
     }
@@ -238,7 +239,8 @@ void PeerMain(int argc, const char* const argv[])
     if (pdaemon) {
         std::printf(msg::port_line, listener.port);
         std::fflush(stdout);
-    } else {
+    }
+    else {
         BuildCommandLine(client, listener.port);
         const RemoteShell shell = StartClient(terminal->name, client);
         if (shell.output < 0) {

@@ -25,7 +25,8 @@ std::vector<char*> exec_vector(const std::vector<std::string>& words)
     return vector;
 }
 
-[[noreturn]] void run_remote_shell(const std::string& path, const std::vector<std::string>& words, int pipe_write)
+[[noreturn]] void run_remote_shell(const std::string& path, const std::vector<std::string>& words,
+                                   int pipe_write)
 {
     if (dup2(pipe_write, 1) < 0 || dup2(pipe_write, 2) < 0)
         _exit(1);

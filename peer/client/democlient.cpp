@@ -33,8 +33,9 @@ std::optional<std::uint16_t> parse_port(std::string_view text)
 void show_connection(Connection& peer, std::uint32_t version, std::uint32_t cookie)
 {
     const ConnectionReply reply = peer.handshake(version, cookie);
-    std::printf("democlient: connection request version %u cookie 0x%x -> magic 0x%x version %u cookie 0x%x\n",
-                version, cookie, reply.magic, reply.version, reply.cookie);
+    std::printf(
+        "democlient: connection request version %u cookie 0x%x -> magic 0x%x version %u cookie 0x%x\n",
+        version, cookie, reply.magic, reply.version, reply.cookie);
 }
 
 int run(std::uint16_t port, ByteOrder order)
@@ -46,7 +47,8 @@ int run(std::uint16_t port, ByteOrder order)
     show_connection(peer, 0, 0xffffffff);
     peer.shutdown_sending();
     const bool closed = peer.wait_closed();
-    std::printf("democlient: %s\n", closed ? "the peer closed the connection" : "the peer did not close in time");
+    std::printf("democlient: %s\n",
+                closed ? "the peer closed the connection" : "the peer did not close in time");
     return closed ? 0 : 1;
 }
 
@@ -73,7 +75,8 @@ int main(int argc, char* argv[])
         std::printf("democlient: words %s\n", words.c_str());
     try {
         return run(*port, order);
-    } catch (const std::exception& error) {
+    }
+    catch (const std::exception& error) {
         std::printf("democlient: %s\n", error.what());
         return 1;
     }

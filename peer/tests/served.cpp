@@ -19,6 +19,23 @@
 namespace peertest {
 namespace {
 
+// A listening loopback TCP socket on a port the system chooses.
+int listen_loopback(std::uint16_t& port)
+{
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof address;
+    if (fd < 0 || bind(fd, reinterpret_cast<sockaddr*>(&address), size) != 0 || listen(fd, 1) != 0 ||
+        getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size) != 0)
+        throw std::runtime_error("loopback listener");
+    port = ntohs(address.sin_port);
+    return fd;
+}
+
+}  // namespace
+
 std::string contents(int fd)
 {
     std::string text;
@@ -50,23 +67,6 @@ std::string without_elapsed(const std::string& text)
     }
     return kept;
 }
-
-// A listening loopback TCP socket on a port the system chooses.
-int listen_loopback(std::uint16_t& port)
-{
-    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof address;
-    if (fd < 0 || bind(fd, reinterpret_cast<sockaddr*>(&address), size) != 0 || listen(fd, 1) != 0 ||
-        getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size) != 0)
-        throw std::runtime_error("loopback listener");
-    port = ntohs(address.sin_port);
-    return fd;
-}
-
-}  // namespace
 
 ServedPeer::ServedPeer(const CodeTable& table, bool verbose_mode, Transport transport)
 {
@@ -126,25 +126,31 @@ peerclient::Connection ServedPeer::connect(peerclient::ByteOrder order)
     return peerclient::Connection(fd, order);
 }
 
-Ending ServedPeer::wait(std::chrono::milliseconds limit)
+Ending wait_for_exit(pid_t pid, std::chrono::milliseconds limit, pid_t kill_on_timeout)
 {
     Ending ending;
     const auto deadline = std::chrono::steady_clock::now() + limit;
     int status = 0;
-    while (waitpid(pid_, &status, WNOHANG) == 0) {
+    while (waitpid(pid, &status, WNOHANG) == 0) {
         if (std::chrono::steady_clock::now() > deadline) {
             ending.timed_out = true;
-            kill(pid_, SIGKILL);
-            waitpid(pid_, &status, 0);
+            kill(kill_on_timeout, SIGKILL);
+            waitpid(pid, &status, 0);
             break;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
-    pid_ = -1;
     if (WIFEXITED(status))
         ending.status = WEXITSTATUS(status);
     if (WIFSIGNALED(status))
         ending.signal = WTERMSIG(status);
+    return ending;
+}
+
+Ending ServedPeer::wait(std::chrono::milliseconds limit)
+{
+    Ending ending = wait_for_exit(pid_, limit, pid_);
+    pid_ = -1;
     ending.raw_err = contents(err_fd_);
     ending.err = without_elapsed(ending.raw_err);
     return ending;

@@ -23,7 +23,16 @@ struct Ending {
     bool timed_out = false;
     std::string err;  // standard error with the elapsed-time prefixes removed
     std::string raw_err;
+    std::string out;  // standard output, where it was collected
 };
+
+// Waits for the child pid to end; past the limit, kills kill_on_timeout (the
+// child, or -pid for its whole group) and reaps the child.
+Ending wait_for_exit(pid_t pid, std::chrono::milliseconds limit, pid_t kill_on_timeout);
+// Everything in the file fd, read from its start.
+std::string contents(int fd);
+// Drops the seconds that verbose mode puts before each request's line.
+std::string without_elapsed(const std::string& text);
 
 enum class Transport { socket_pair, loopback_tcp };
 

@@ -221,6 +221,9 @@ void PeerMain(int argc, const char* const argv[])
         std::exit(1);
     }
     prog = argv[0];
+    // An ignored SIGCHLD, inherited from whoever started the peer, would
+    // have the remote shell reaped unseen and every start judged a failure.
+    set_child_handler(SIG_DFL);
 
     const std::vector<std::string> options = SplitArgs(argc, argv, client);
     ProcessClientArgs(client);

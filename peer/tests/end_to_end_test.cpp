@@ -281,12 +281,24 @@ TEST_F(EndToEnd, ClientNameComesFromTheInvocationName)
 // its byte order, and the peer ends with status 0 when it closes.
 TEST_F(EndToEnd, StandInStartsTheDemoClient)
 {
+    struct Case {
+        const char* what;
+        bool swap;
+        Words launch;  // what runs the peer
+    };
+    const Case cases[] = {
+        {"host byte order", false, {}},
+        {"opposite byte order", true, {}},
+        // Inherited, an ignored SIGCHLD would hide the remote shell's status.
+        {"started with SIGCHLD ignored", false, {"/bin/bash", "-c", "trap '' CHLD; exec \"$0\" \"$@\""}},
+    };
     const std::string peer = peer_as("qzxt.democlient_peer");
-    for (const bool swap : {false, true}) {
-        SCOPED_TRACE(swap ? "opposite byte order" : "host byte order");
-        const std::string console = dir_.file(swap ? "console-swapped" : "console");
+    int run_number = 0;
+    for (const auto& [what, swap, launch] : cases) {
+        SCOPED_TRACE(what);
+        const std::string console = dir_.file("console" + std::to_string(++run_number));
         const testkit::RunResult run =
-            testkit::run(Words{peer, "-v", "-t10", "--"} + kAwkwardWords + (swap ? Words{"-swap"} : Words{}),
+            testkit::run(launch + Words{peer, "-v", "-t10", "--"} + kAwkwardWords + (swap ? Words{"-swap"} : Words{}),
                          with_env({"PATH=" STANDIN_DIR ":" DEMO_CLIENT_DIR ":/usr/bin:/bin",
                                    "DISPLAY=localhost:0", "TERMINAL_CONSOLE=" + console},
                                   15s));

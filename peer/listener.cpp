@@ -71,6 +71,7 @@ Terminal look_up_terminal()
     return terminal;
 }
 
+// perror with text, then the socket fd (if any) closed and status 1.
 [[noreturn]] void socket_failure(const char* text, int fd)
 {
     std::perror(text);
@@ -141,13 +142,6 @@ bool from_terminal(const PeerConnection& record)
                        });
 }
 
-[[noreturn]] void option_failure(const char* text, int fd)
-{
-    std::perror(text);
-    close(fd);
-    std::exit(1);
-}
-
 void set_child_handler(void (*handler)(int))
 {
     struct sigaction action {};
@@ -189,9 +183,9 @@ int HandleConnection(std::unique_ptr<PeerConnection> record)
     fcntl(fd, F_SETFD, FD_CLOEXEC);
     const int on = 1;
     if (setsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on) != 0)
-        option_failure(msg::keepalive_failed, fd);
+        socket_failure(msg::keepalive_failed, fd);
     if (setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on) != 0)
-        option_failure(msg::nodelay_failed, fd);
+        socket_failure(msg::nodelay_failed, fd);
     Verbose(msg::accepted);
 
     set_child_handler(ReapChildren);

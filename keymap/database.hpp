@@ -81,11 +81,6 @@ extern std::vector<KeyDeviceNameEntry> keydevice_name_table;
 extern std::vector<ModmapEntry> modmap_table;
 extern std::vector<DetailsEntry> details_name_table;
 
-inline std::size_t num_headers() { return keytable_header.size(); }
-inline std::size_t num_keydevice_names() { return keydevice_name_table.size(); }
-inline std::size_t num_modmaps() { return modmap_table.size(); }
-inline std::size_t num_detail_names() { return details_name_table.size(); }
-
 // read_header results.
 enum : int {
     HEADER_LOADED = 0,
@@ -99,7 +94,6 @@ int read_header(const char* name);
 int read_kd_name_table();
 int read_modmap_table();
 int read_details_name_table();
-int read_it_all(const char* name);
 // The block of kid as stored; nothing when the directory has no such kid.
 std::optional<std::vector<std::uint8_t>> read_keymap(int kid);
 unsigned calc_keysyms(unsigned size);

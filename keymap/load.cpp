@@ -191,12 +191,6 @@ int read_details_name_table()
     return read_table(details_info, parse_details_block, details_name_table, msg::details_malloc);
 }
 
-int read_it_all(const char* name)
-{
-    return read_header(name) == HEADER_LOADED && read_kd_name_table() == 1 &&
-           read_modmap_table() == 1 && read_details_name_table() == 1;
-}
-
 std::optional<std::vector<std::uint8_t>> read_keymap(int kid)
 {
     const KeytableHeaderEntry* e = QZKlookup_kd_id(kid);

@@ -19,9 +19,6 @@ extern std::vector<NewKeysymBlock> new_keysyms;
 extern std::vector<DetailsEntry> new_details;
 extern int id_seed;  // next candidate for a generated kid
 
-inline std::size_t num_new_keymaps() { return new_keymaps.size(); }
-inline std::size_t num_new_details() { return new_details.size(); }
-
 // Kids whose blocks are written afresh from memory, never copied. Setting
 // a record's kid to KID_KEYDEVICE_NAMES drops it from the new file.
 bool skip_it(int kid);
